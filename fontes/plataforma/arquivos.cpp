@@ -44,4 +44,6 @@ bool ArquivoExiste(std::string_view caminho) {
   return fs::is_regular_file(ResolverNome(CaminhoLocal(caminho)), erro);
 }
 
+std::string DiretorioDeDados() { return MIRTALAN_DADOS; }
+
 }  // namespace plataforma

@@ -21,4 +21,8 @@ std::FILE* AbrirArquivo(std::string_view caminho, const char* modo);
 
 bool ArquivoExiste(std::string_view caminho);
 
+// The program's own data as the build laid it out (recordings, rules, the
+// unit database); the stand-in for the installation directory of defaults.
+std::string DiretorioDeDados();
+
 }  // namespace plataforma

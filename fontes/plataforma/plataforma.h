@@ -137,9 +137,33 @@ class Relogio {
   virtual uint64_t HoraDoDiaMs() const = 0;
 };
 
+struct FormatoPcm {
+  uint32_t taxa = 11025;
+  uint16_t bits = 8;
+  uint16_t canais = 1;
+};
+
+// Error codes of AbrirBlocos, with the values the wave player reports.
+enum : int {
+  kAudioOcupado = 4,         // the device is in use: try again later
+  kAudioSemDispositivo = 6,  // no sound device: play nothing
+};
+
 class SaidaAudio {
  public:
   virtual ~SaidaAudio() = default;
+
+  // The block voice of the wave player (waveOut). AbrirBlocos opens it in a
+  // PCM format: 0, or one of the error codes above. EscreverBloco queues a
+  // copy of the bytes; once the block has been played, or handed back by
+  // ReiniciarBlocos, MM_WOM_DONE is posted to the window with lparam = id.
+  // ReiniciarBlocos stops at once and hands back every queued block before
+  // it returns. FecharBlocos closes the voice without handing anything back.
+  virtual int AbrirBlocos(const FormatoPcm&) { return kAudioSemDispositivo; }  // TEMPORARIO
+  virtual bool EscreverBloco(const uint8_t*, size_t, uintptr_t) { return false; }
+  virtual void ReiniciarBlocos() {}
+  virtual void FecharBlocos() {}
+
   // Plays a WAV image in a loop until PararLaco (sndPlaySound with
   // SND_ASYNC | SND_MEMORY | SND_LOOP). The image is copied.
   virtual void TocarEmLaco(const uint8_t* imagem, size_t bytes) = 0;
