@@ -84,6 +84,13 @@ struct Partida {
     }
     return r;
   }
+  // The requests and keys, without the lines about sound blocks.
+  std::vector<std::string> Pedidos() const {
+    std::vector<std::string> r;
+    for (const std::string& e : Eventos())
+      if (e.rfind("som", 0) != 0 && e.rfind("bloco ", 0) != 0 && e.rfind("corte ", 0) != 0) r.push_back(e);
+    return r;
+  }
   // Row r (1-based) of the text window, columns 1 to 49, trailing blanks removed.
   std::string Texto(int r) const {
     std::string l = tela.at(size_t(r - 1)).substr(0, 49);

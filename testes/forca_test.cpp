@@ -6,9 +6,21 @@
 #include "apoio.h"
 #include "game/jogo.h"
 #include "plataforma/diario.h"
-#include "tradutor/frontend/silenciosa.h"
 
 namespace {
+
+// The figure and the word choice speak only through the game's messages.
+class FalaMuda : public frontend::Fala {
+ public:
+  bool IsSpeaking() override { return false; }
+
+ protected:
+  void IniciarFala(int, std::string_view) override {}
+  void TerminarFala() override {}
+  void FalarTexto(std::string_view) override {}
+  void FalarCaractere(uint8_t) override {}
+  void TocarSomNomeado(std::string_view) override {}
+};
 
 class ForcaTest : public testing::Test {
  protected:
@@ -16,7 +28,7 @@ class ForcaTest : public testing::Test {
     apoio::EscreverArquivo(dir / "TALVEN.INI", ini);
     plataforma = plataforma::CriarPlataformaNenhuma();
     console = std::make_unique<console::Console>(*plataforma);
-    fala = std::make_unique<frontend::FalaSilenciosa>(*console);
+    fala = std::make_unique<FalaMuda>();
     jogo = std::make_unique<jogo::Jogo>(*console, configuracao, *fala);
     console->ClearWindow();
     console->SetTextWindow(1, 1, 49, 25);
@@ -35,7 +47,7 @@ class ForcaTest : public testing::Test {
   frontend::Configuracao configuracao{dir.caminho().string()};
   std::unique_ptr<plataforma::Plataforma> plataforma;
   std::unique_ptr<console::Console> console;
-  std::unique_ptr<frontend::FalaSilenciosa> fala;
+  std::unique_ptr<FalaMuda> fala;
   std::unique_ptr<jogo::Jogo> jogo;
 };
 

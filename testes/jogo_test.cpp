@@ -16,8 +16,12 @@ using testing::Not;
 
 class JogoTest : public testing::Test {
  protected:
-  void SetUp() override {
-    apoio::EscreverArquivo(dir / "TALVEN.INI", "[MIRTALAN]\nDIRMIRTALAN=" + dir.caminho().string() + "\n");
+  // The game's own data from the build, with the test's word list.
+  void SetUp() override { Configurar((dir / "mirtalan.pal").string()); }
+  void Configurar(const std::string& listaDePalavras) {
+    apoio::EscreverArquivo(dir / "TALVEN.INI", "[MIRTALAN]\nDIRMIRTALAN=" MIRTALAN_DADOS "/jogo\nARQPALAVRAS=" +
+                                                   listaDePalavras + "\n" +
+                                                   apoio::LerArquivo(MIRTALAN_DADOS "/TALVEN.INI"));
   }
   void Palavras(const std::string& conteudo) { apoio::EscreverArquivo(dir / "mirtalan.pal", conteudo); }
   Partida Jogar(const std::string& teclas) { return apoio::Jogar(dir, teclas); }
@@ -60,7 +64,7 @@ TEST_F(JogoTest, WinSpellsTheWholeWordThenSaysIt) {
   EXPECT_EQ(p.Texto(8), "A palavra era: SOL");
   EXPECT_EQ(p.Texto(9), "");
   EXPECT_EQ(p.Texto(10), "Quer jogar de novo (s/n) ?");
-  std::vector<std::string> e = p.Eventos();
+  std::vector<std::string> e = p.Pedidos();
   auto depois = std::find(e.begin(), e.end(), "tecla 108");
   ASSERT_NE(depois, e.end());
   EXPECT_EQ(std::vector<std::string>(depois + 1, depois + 10),
@@ -76,7 +80,7 @@ TEST_F(JogoTest, EscGivesUpAndSpellsTheWordLetterByLetter) {
   EXPECT_EQ(p.Texto(4), "");
   EXPECT_EQ(p.Texto(5), "Desistiu, ein, pamonha !");
   EXPECT_EQ(p.Texto(6), "A palavra era: SOL");
-  std::vector<std::string> e = p.Eventos();
+  std::vector<std::string> e = p.Pedidos();
   auto esc = std::find(e.begin(), e.end(), "tecla 27");
   ASSERT_NE(esc, e.end());
   EXPECT_EQ(std::vector<std::string>(esc + 1, esc + 8),
@@ -142,13 +146,19 @@ TEST_F(JogoTest, EnterSpaceAndExtendedKeysRepeatTheTriedLetters) {
   EXPECT_THAT(p.Eventos("SpeakChar"), Not(Contains("SpeakChar 63")));
   EXPECT_EQ(p.Eventos("PlayNamedSound JGSOALFA").size(), 0u);
   // The repeat ends with a three-second pause before the state is shown again.
-  uint64_t repete = 0, seguinte = 0;
-  for (const std::string& l : p.diario) {
+  uint64_t repete = 0, seguinte = 0, duracao = 0;
+  for (size_t i = 0; i < p.diario.size(); ++i) {
+    const std::string& l = p.diario[i];
     uint64_t t = std::stoull(l);
-    if (l.find("JGREPETE") != std::string::npos && !repete) repete = t;
-    else if (repete && !seguinte && l.find("JGPLIM") != std::string::npos) seguinte = t;
+    if (!repete && l.find("som arquivo JGREPETE") != std::string::npos) {
+      repete = t;
+      const std::string& bloco = p.diario.at(i + 1);
+      duracao = std::stoull(bloco.substr(bloco.rfind(' ', bloco.size() - 4)));
+    } else if (repete && !seguinte && l.find("JGPLIM") != std::string::npos) {
+      seguinte = t;
+    }
   }
-  EXPECT_EQ(seguinte - repete, 3000u + 600u);
+  EXPECT_NEAR(double(seguinte - repete - duracao), 3000 + 600, 1);
 }
 
 TEST_F(JogoTest, ReplayQuestionTakesAnyAnswerButN) {
@@ -156,7 +166,7 @@ TEST_F(JogoTest, ReplayQuestionTakesAnyAnswerButN) {
   Partida p = Jogar("sols" "sol<Enter>" "sol<Esc>" "sol<Up>" "sol4" "soln");
   EXPECT_EQ(p.codigo, 0);
   EXPECT_EQ(p.Eventos("palavra").size(), 6u);
-  std::vector<std::string> e = p.Eventos();
+  std::vector<std::string> e = p.Pedidos();
   std::vector<std::string> respostas;
   for (size_t i = 1; i < e.size(); ++i)
     if (e[i - 1] == "PlayNamedSound JGDENOVO") respostas.push_back(e[i] + "," + e[i + 1]);
@@ -177,11 +187,18 @@ TEST_F(JogoTest, CtrlBreakEndsTheProgramAnywhere) {
   std::vector<std::string> eventos = naPergunta.Eventos();
   EXPECT_THAT(std::vector<std::string>(eventos.end() - 2, eventos.end()),
               ElementsAre("titulo Programa terminado", "saida 255"));
-  // During the start-up pause: the key is handled when the pause ends.
-  Partida naPausa = Jogar("<pause:100><Ctrl+Break>");
+  // While the title's recording plays, its wait handles the key at once.
+  Partida naFala = Jogar("<pause:100><Ctrl+Break>");
+  EXPECT_EQ(naFala.codigo, 255);
+  EXPECT_EQ(naFala.diario.back(), "100 saida 255");
+  // During the start-up pause, which sleeps first: the key is handled when it ends.
+  Partida naPausa = Jogar("<pause:2000><Ctrl+Break>");
   EXPECT_EQ(naPausa.codigo, 255);
-  EXPECT_EQ(naPausa.diario.back(), "2000 saida 255");
   EXPECT_THAT(naPausa.Eventos(), Not(Contains("palavras 2")));
+  std::vector<std::string> blocos = naPausa.Eventos("bloco");
+  ASSERT_FALSE(blocos.empty());
+  uint64_t titulo = std::stoull(blocos[0].substr(blocos[0].rfind(' ', blocos[0].size() - 4)));
+  EXPECT_NEAR(double(std::stoull(naPausa.diario.back())), double(titulo + 2000), 1);
   // Ctrl+C is a key like any other.
   Partida ctrlC = Jogar("<Ctrl+C>");
   EXPECT_EQ(ctrlC.codigo, 0);
@@ -255,8 +272,7 @@ TEST_F(JogoTest, LineErrorSpeaksTheLineNumberDigitByDigit) {
 }
 
 TEST_F(JogoTest, MissingWordListStopsTheProgram) {
-  apoio::EscreverArquivo(dir / "TALVEN.INI",
-                         "[MIRTALAN]\nDIRMIRTALAN=" + dir.caminho().string() + "\nARQPALAVRAS=/nao/existe.pal\n");
+  Configurar("/nao/existe.pal");
   Partida p = Jogar("");
   EXPECT_EQ(p.codigo, 0);
   EXPECT_EQ(p.Texto(3), "Nao achei o arquivo MIRTALAN.PAL");
@@ -305,5 +321,84 @@ TEST_F(JogoTest, RoundsChooseEachWordOncePerCycle) {
   EXPECT_TRUE(distintas(6, 9));
   EXPECT_TRUE(distintas(9, 12));
 }
+
+// The sound the player hears, in virtual time.
+
+// Index of the first event at or after `de` that begins with `prefixo`.
+size_t Achar(const std::vector<std::string>& e, const std::string& prefixo, size_t de = 0) {
+  for (size_t i = de; i < e.size(); ++i)
+    if (e[i].rfind(prefixo, 0) == 0) return i;
+  return e.size();
+}
+
+TEST_F(JogoTest, RecordingsPlayInTheOrderOfTheRound) {
+  Palavras("SOL\nSOL\n");
+  Partida p = Jogar("a");
+  std::vector<std::string> sons;
+  for (const std::string& e : p.Eventos("som")) sons.push_back(e.substr(4));
+  EXPECT_THAT(std::vector<std::string>(sons.begin(), sons.begin() + 10),
+              ElementsAre("arquivo JGINIC.wav", "arquivo JGPLIM.wav", "arquivo JGPLIM.wav", "arquivo JGPLIM.wav",
+                          "arquivo JGQUELET.wav", "arquivo _65.wav", "arquivo JGTCHEN.wav", "arquivo JGCABECA.wav",
+                          "arquivo JGPLIM.wav", "arquivo JGPLIM.wav"));
+  // Nothing is missing and nothing is cut short when no key interrupts.
+  EXPECT_TRUE(p.Eventos("som-falta").empty());
+  EXPECT_TRUE(p.Eventos("corte").empty());
+}
+
+TEST_F(JogoTest, AKeyDuringTheSpellingSilencesTheRestOfIt) {
+  Palavras("SOL\nSOL\n");
+  // The title plays, the start-up pause follows, and the first signal of
+  // the word's state sounds about 3.9 s after the start: the key comes in it.
+  Partida p = Jogar("<pause:4000>x");
+  std::vector<std::string> e = p.Eventos();
+  size_t corte = Achar(e, "corte");
+  ASSERT_LT(corte, e.size());
+  size_t descarte = Achar(e, "tecla 120");
+  ASSERT_LT(descarte, e.size());
+  ASSERT_GT(descarte, corte);
+  // The other positions are still printed, but no recording starts while the key waits.
+  std::vector<std::string> entre(e.begin() + long(corte), e.begin() + long(descarte));
+  EXPECT_EQ(std::count(entre.begin(), entre.end(), "PlayNamedSound JGPLIM"), 2);
+  EXPECT_THAT(entre, Not(Contains(testing::StartsWith("som "))));
+  EXPECT_EQ(p.Texto(3), "...  -> Que letra ?");
+  // The key was thrown away before the prompt, which then plays whole.
+  EXPECT_EQ(e.at(descarte + 2), "som arquivo JGQUELET.wav");
+}
+
+TEST_F(JogoTest, AKeyDuringThePromptIsTheAnswer) {
+  Palavras("SOL\nSOL\n");
+  Partida primeira = Jogar("");
+  uint64_t pergunta = 0;
+  for (const std::string& l : primeira.diario)
+    if (!pergunta && l.find("som arquivo JGQUELET") != std::string::npos) pergunta = std::stoull(l);
+  ASSERT_GT(pergunta, 0u);
+  Partida p = Jogar("<pause:" + std::to_string(pergunta + 100) + ">s");
+  std::vector<std::string> e = p.Eventos();
+  size_t quelet = Achar(e, "som arquivo JGQUELET");
+  ASSERT_LT(quelet + 4, e.size());
+  EXPECT_EQ(e[quelet + 2], "som-parado");
+  EXPECT_THAT(e[quelet + 3], testing::MatchesRegex("corte (99|100) de 585 ms"));
+  EXPECT_EQ(e[quelet + 4], "tecla 115");
+  EXPECT_EQ(p.Texto(3), "...  -> Que letra ? S");
+}
+
+// Each ending says the word with the diphone voice after printing it.
+class FinalTest : public JogoTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(FinalTest, TheWordIsSpokenAtTheEnd) {
+  Palavras("SOL\nSOL\n");
+  Partida p = Jogar(GetParam());
+  std::vector<std::string> e = p.Eventos();
+  size_t fala = Achar(e, "SpeakText SOL");
+  ASSERT_LT(fala, e.size());
+  size_t imagem = Achar(e, "som imagem ", fala);
+  ASSERT_LT(imagem, e.size());
+  EXPECT_THAT(e[imagem], testing::EndsWith(" 11025/8/1"));
+  // At least a third of a second of speech, and nothing in between.
+  EXPECT_GT(std::stoul(e[imagem].substr(11)), 11025u / 3);
+  EXPECT_EQ(imagem, fala + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Finais, FinalTest, testing::Values("sol", "<Esc>", "abcdefgh"));
 
 }  // namespace

@@ -256,7 +256,9 @@ TEST(ImagemWavTest, ReadingIsBoundedByTheImageSize) {
     wave::DadosWav d;
     EXPECT_EQ(wave::LerImagemWav(reinterpret_cast<const uint8_t*>(c.imagem.data()), c.imagem.size(), d), c.valida)
         << c.nome;
-    if (c.valida) EXPECT_EQ(d.bytes, c.bytes) << c.nome;
+    if (c.valida) {
+      EXPECT_EQ(d.bytes, c.bytes) << c.nome;
+    }
   }
 }
 

@@ -1,11 +1,12 @@
 // Mirtalan: the talking hangman game. The modules are created in start-up
 // order and destroyed in reverse, on every way out of the program.
-#include <cstdio>
-
 #include "game/jogo.h"
 #include "plataforma/diario.h"
+#include "tradutor/diphone/lts.h"
 #include "tradutor/frontend/configuracao.h"
-#include "tradutor/frontend/silenciosa.h"
+#include "tradutor/frontend/frontend.h"
+#include "tradutor/voices/despachante.h"
+#include "tradutor/wave/wave.h"
 
 int main() {
   auto plataforma = plataforma::CriarPlataforma();
@@ -14,8 +15,11 @@ int main() {
   int codigo = 0;
   try {
     console::Console console(*plataforma);
+    wave::WavePlayer wave(console);
+    voices::Despachante despachante;
+    diphone::RegrasLts regras;
     frontend::Configuracao configuracao;
-    frontend::FalaSilenciosa fala(console);
+    frontend::FrontEnd fala(console, configuracao, wave, regras, despachante);
     jogo::Jogo jogo(console, configuracao, fala);
     jogo.GameMain();
   } catch (const plataforma::FimDoPrograma& fim) {
