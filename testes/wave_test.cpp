@@ -208,6 +208,10 @@ TEST_F(WaveTest, FastPlaybackRaisesTheRateByHalf) {
   wave->FastPlayback = true;
   TocarImagem(Wav8(1000));
   EXPECT_THAT(Diario("bloco"), ElementsAre("0 bloco 1000 16537/8/1 60 ms"));
+  // A rate from a malformed file does not overflow.
+  EsperarFim();
+  TocarImagem(Wav8(1000, 4000000000u));
+  EXPECT_THAT(Diario("bloco").back(), testing::HasSubstr(" 4294967295/8/1 "));
 }
 
 TEST_F(WaveTest, CutSpeechOpensSixteenBitMonoAsEightBitAndShortensIt) {

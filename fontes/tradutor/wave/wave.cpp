@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -139,7 +140,7 @@ int WavePlayer::WavSetFormat(uint32_t rate, uint16_t bits, uint16_t channels) {
 }
 
 int WavePlayer::WavPlayPcm(const uint8_t* data, size_t length, uint32_t rate, uint16_t bits, uint16_t channels) {
-  if (FastPlayback) rate = uint32_t(rate * 1.5);
+  if (FastPlayback) rate = uint32_t(std::min<uint64_t>(uint64_t(rate) * 3 / 2, UINT32_MAX));
   bool cortar = CutSpeech && channels == 1;
   if (int r = WavSetFormat(rate, cortar && bits == 16 ? uint16_t(8) : bits, channels)) return r;
   while (length > 0) {
