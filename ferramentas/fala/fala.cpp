@@ -7,15 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "console/console.h"
 #include "plataforma/arquivos.h"
 #include "plataforma/ini.h"
 #include "plataforma/texto1252.h"
-#include "tradutor/diphone/lts.h"
-#include "tradutor/frontend/configuracao.h"
-#include "tradutor/frontend/frontend.h"
-#include "tradutor/voices/despachante.h"
-#include "tradutor/wave/wave.h"
+#include "tradutor/frontend/modulos.h"
 
 namespace {
 
@@ -56,12 +51,8 @@ void Imprimir(const diphone::Peca& p) {
 int Executar(const std::string& modo, const std::vector<std::string>& args) {
   auto plataforma = plataforma::CriarPlataformaNenhuma();
   if (!plataforma) return 1;
-  console::Console console(*plataforma);
-  wave::WavePlayer wave(console);
-  voices::Despachante despachante;
-  diphone::RegrasLts regras;
-  frontend::Configuracao configuracao;
-  frontend::FrontEnd fala(console, configuracao, wave, regras, despachante);
+  frontend::Modulos m(*plataforma);
+  frontend::FrontEnd& fala = m.fala;
   fala.SpeechStart(0, "");
   if (modo == "--sons") {
     fala.observador = [](std::string_view tipo, std::string_view valor) {
@@ -73,7 +64,7 @@ int Executar(const std::string& modo, const std::vector<std::string>& args) {
     fala.difone().DifSpeak(Juntar(args, 2), false);
   } else {
     fala.SpeakText(Juntar(args, 3));
-    while (fala.IsSpeaking()) console.WaitMessage();
+    while (fala.IsSpeaking()) m.console.WaitMessage();
   }
   fala.SpeechFinish();
   return 0;

@@ -2,11 +2,7 @@
 // order and destroyed in reverse, on every way out of the program.
 #include "game/jogo.h"
 #include "plataforma/diario.h"
-#include "tradutor/diphone/lts.h"
-#include "tradutor/frontend/configuracao.h"
-#include "tradutor/frontend/frontend.h"
-#include "tradutor/voices/despachante.h"
-#include "tradutor/wave/wave.h"
+#include "tradutor/frontend/modulos.h"
 
 int main() {
   auto plataforma = plataforma::CriarPlataforma();
@@ -14,13 +10,8 @@ int main() {
   plataforma::diario::Abrir(&plataforma->relogio());
   int codigo = 0;
   try {
-    console::Console console(*plataforma);
-    wave::WavePlayer wave(console);
-    voices::Despachante despachante;
-    diphone::RegrasLts regras;
-    frontend::Configuracao configuracao;
-    frontend::FrontEnd fala(console, configuracao, wave, regras, despachante);
-    jogo::Jogo jogo(console, configuracao, fala);
+    frontend::Modulos m(*plataforma);
+    jogo::Jogo jogo(m.console, m.configuracao, m.fala);
     jogo.GameMain();
   } catch (const plataforma::FimDoPrograma& fim) {
     codigo = fim.codigo;
