@@ -12,45 +12,19 @@
 #include <vector>
 
 #include "apoio.h"
+#include "apoio_difone.h"
 #include "plataforma/arquivos.h"
-#include "tradutor/diphone/lts.h"
 #include "tradutor/wave/wave.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using apoio::DiretorioTemporario;
 using apoio::EscreverArquivo;
 using diphone::Difone;
 using diphone::Peca;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
-
-// Records every image it is given; IsSpeaking answers true `ocupado` times
-// after each image, so the waits between images show in the log.
-class ReprodutorFalso : public diphone::Reprodutor {
- public:
-  void PlayImageAndWait(const uint8_t* image, size_t size) override {
-    imagens.emplace_back(image, image + size);
-    registro.push_back("tocar " + std::to_string(size));
-    restante_ = ocupado;
-  }
-  bool IsSpeaking() override {
-    registro.push_back("ocupado");
-    if (restante_ == 0) return false;
-    --restante_;
-    return true;
-  }
-  void WaitMessage() override { registro.push_back("esperar"); }
-
-  int ocupado = 0;
-  std::vector<std::vector<uint8_t>> imagens;
-  std::vector<std::string> registro;
-
- private:
-  int restante_ = 0;
-};
 
 struct Unidade {
   std::string nome;
@@ -89,15 +63,9 @@ std::string Texto(const Peca& p) {
 
 // A TALVEN.INI pointing at a letters and a diphone directory, empty rules
 // and exceptions, and a database written by the test.
-class DifoneTest : public ::testing::Test {
+class DifoneTest : public ::testing::Test, protected apoio::AmbienteDeDifone {
  protected:
-  DifoneTest() : talven_("TALVEN_DIR", dir_.caminho().string()), difone_(regras_, reprodutor_) {
-    fs::create_directories(letras_);
-    fs::create_directories(difones_);
-    EscreverArquivo(dir_ / "TALVEN.INI",
-                    "[TRADUTOR]\nDIRLETRAS=" + letras_.string() + "\nDIRDIFONES=" + difones_.string() + "\n");
-    EscreverArquivo(difones_ / "regras.rgr", "");
-    EscreverArquivo(difones_ / "portug.exc", "");
+  DifoneTest() : AmbienteDeDifone("som/letras", "som/difones") {
     difone_.observador = [this](const Peca& p) {
       pecas_.push_back(p);
       eventos_.push_back(Texto(p));
@@ -112,11 +80,7 @@ class DifoneTest : public ::testing::Test {
       ASSERT_GE(img.size(), 44u);
       EXPECT_LE(img.size(), Difone::kTamanhoImagem);
       wave::DadosWav d;
-      ASSERT_TRUE(wave::LerImagemWav(img.data(), img.size(), d));
-      EXPECT_EQ(d.taxa, 11025u);
-      EXPECT_EQ(d.bits, 8);
-      EXPECT_EQ(d.canais, 1);
-      EXPECT_EQ(d.bytes, img.size() - 44);
+      ASSERT_NO_FATAL_FAILURE(apoio::ConferirImagem(img, d));
       EXPECT_EQ(Ler32(img.data() + 4), img.size() - 8);
       tocados += img.size() - 44;
     }
@@ -154,20 +118,6 @@ class DifoneTest : public ::testing::Test {
     return eventos_;
   }
 
-  // All samples played, images joined.
-  std::string Tocado() const {
-    std::string r;
-    for (const auto& img : reprodutor_.imagens) r.append(img.begin() + 44, img.end());
-    return r;
-  }
-
-  DiretorioTemporario dir_;
-  apoio::Variavel talven_;
-  fs::path letras_ = dir_ / "som" / "letras";
-  fs::path difones_ = dir_ / "som" / "difones";
-  diphone::RegrasLts regras_;
-  ReprodutorFalso reprodutor_;
-  Difone difone_;
   std::vector<Peca> pecas_;
   std::vector<std::string> eventos_;
 };

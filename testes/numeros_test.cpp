@@ -10,12 +10,11 @@
 #include <vector>
 
 #include "apoio.h"
-#include "tradutor/diphone/lts.h"
+#include "apoio_difone.h"
 #include "tradutor/wave/wave.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using apoio::EscreverArquivo;
 using diphone::Numeros;
 using diphone::Peca;
@@ -74,29 +73,6 @@ INSTANTIATE_TEST_SUITE_P(Casos, NumGroupWordsTest,
 
 // ---------------------------------------------------------------- speaking
 
-class ReprodutorFalso : public diphone::Reprodutor {
- public:
-  void PlayImageAndWait(const uint8_t* image, size_t size) override {
-    imagens.emplace_back(image, image + size);
-    registro.push_back("tocar " + std::to_string(size));
-    restante_ = ocupado;
-  }
-  bool IsSpeaking() override {
-    registro.push_back("ocupado");
-    if (restante_ == 0) return false;
-    --restante_;
-    return true;
-  }
-  void WaitMessage() override { registro.push_back("esperar"); }
-
-  int ocupado = 0;
-  std::vector<std::vector<uint8_t>> imagens;
-  std::vector<std::string> registro;
-
- private:
-  int restante_ = 0;
-};
-
 // The recordings of the number words.
 const std::vector<std::string> kGravacoes = {
     "_zero",    "_um",      "_uma",     "_dois",    "_duas",    "_tres",    "_quatro",  "_cinco",
@@ -106,17 +82,12 @@ const std::vector<std::string> kGravacoes = {
     "_duzento", "_trezent", "_quatroc", "_quinhen", "_seiscen", "_setecen", "_oitocen", "_novecen",
     "_mil",     "_milhao",  "_milhoes", "_bilhao",  "_bilhoes", "_trilhao", "_trilhoe", "_e"};
 
-class NumerosTest : public ::testing::Test {
+// The synthesizer opens on an empty database: numbers are spoken from the
+// word recordings in the letters directory alone.
+class NumerosTest : public ::testing::Test, protected apoio::AmbienteDeDifone {
  protected:
-  NumerosTest()
-      : talven_("TALVEN_DIR", dir_.caminho().string()),
-        difone_(regras_, reprodutor_),
-        numeros_(difone_, reprodutor_) {
-    fs::create_directories(letras_);
-    EscreverArquivo(dir_ / "TALVEN.INI",
-                    "[TRADUTOR]\nDIRLETRAS=" + letras_.string() + "\nDIRDIFONES=" + difones_.string() + "\n");
-    for (const char* f : {"regras.rgr", "portug.exc", "DIFONES2.IND", "DIFONES2.DIF"})
-      EscreverArquivo(difones_ / f, "");
+  NumerosTest() : AmbienteDeDifone("letras", "difones"), numeros_(difone_, reprodutor_) {
+    for (const char* f : {"DIFONES2.IND", "DIFONES2.DIF"}) EscreverArquivo(difones_ / f, "");
     numeros_.observador = [this](const Peca& p) {
       eventos_.push_back((p.tipo == Peca::Tipo::Falta ? "falta " : "") + p.nome);
     };
@@ -125,11 +96,7 @@ class NumerosTest : public ::testing::Test {
   void TearDown() override {
     for (const auto& img : reprodutor_.imagens) {
       wave::DadosWav d;
-      ASSERT_TRUE(wave::LerImagemWav(img.data(), img.size(), d));
-      EXPECT_EQ(d.taxa, 11025u);
-      EXPECT_EQ(d.bits, 8);
-      EXPECT_EQ(d.canais, 1);
-      EXPECT_EQ(d.bytes, img.size() - 44);
+      ASSERT_NO_FATAL_FAILURE(apoio::ConferirImagem(img, d));
       EXPECT_LE(d.bytes, 30000u);
     }
   }
@@ -145,19 +112,6 @@ class NumerosTest : public ::testing::Test {
     return eventos_;
   }
 
-  std::string Tocado() const {
-    std::string r;
-    for (const auto& img : reprodutor_.imagens) r.append(img.begin() + 44, img.end());
-    return r;
-  }
-
-  apoio::DiretorioTemporario dir_;
-  apoio::Variavel talven_;
-  fs::path letras_ = dir_ / "letras";
-  fs::path difones_ = dir_ / "difones";
-  diphone::RegrasLts regras_;
-  ReprodutorFalso reprodutor_;
-  diphone::Difone difone_;
   Numeros numeros_;  // made before the synthesizer is opened
   std::vector<std::string> eventos_;
 };

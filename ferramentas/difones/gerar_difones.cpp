@@ -24,9 +24,6 @@
 //   gerar_difones --listar REGRAS EXCECOES [LISTA...]
 //       prints every unit with the espeak-ng phonemes it is spoken from and
 //       the first word that needs it
-#include <espeak-ng/speak_lib.h>
-#include <soxr.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -45,26 +42,23 @@
 #include <string_view>
 #include <vector>
 
+#include "espeak_br.h"
 #include "plataforma/texto1252.h"
 #include "tradutor/diphone/difone.h"
 #include "tradutor/diphone/lts.h"
 #include "tradutor/diphone/numeros.h"
 #include "tradutor/engine/caracteres.h"
 
-#ifndef GERAR_DIFONES_ESPEAK_DADOS
-#define GERAR_DIFONES_ESPEAK_DADOS "/usr/lib/x86_64-linux-gnu/espeak-ng-data"
-#endif
-
 namespace {
 
 namespace fs = std::filesystem;
+using espeak_br::kTaxa;
 
 constexpr const char* kBase = "DIFBR";
 constexpr size_t kMaxNome = 8;        // name bytes in an index record
 constexpr size_t kRegistro = 15;      // bytes of an index record
 constexpr size_t kMaxUnidade = 65535; // the record's 16-bit length
 
-constexpr int kTaxa = 11025;
 // The cut the synthesizer applies by default to every unit of 3 or more
 // characters that is not stressed. Units end so that this cut falls on a
 // rising zero crossing, and keep enough vowel after it.
@@ -75,6 +69,13 @@ constexpr size_t kVogalMinima = kTaxa * 50 / 1000;  // vowel left after the cut
 // so that units from different utterances join evenly.
 constexpr int kPalavrasPorMinuto = 165;
 constexpr int kAltura = 45;
+// The units are cut at the phoneme boundaries, so the voice reports where
+// each phoneme begins.
+const espeak_br::Ajustes kVoz = {.variante = "difones",
+                                 .palavrasPorMinuto = kPalavrasPorMinuto,
+                                 .altura = kAltura,
+                                 .entonacao = 0,
+                                 .eventosDeFonema = true};
 
 // Every unit is scaled so that its reference vowel has this RMS (full scale
 // 1.0): the vowels of all units then sound equally loud, and consonants keep
@@ -275,111 +276,7 @@ Pedido Pedir(const std::string& nome) {
 }
 
 // ---------------------------------------------------------------------------
-// espeak-ng.
-
-struct Evento {
-  std::string nome;
-  size_t amostra;  // at espeak-ng's own rate
-};
-
-struct Fala {
-  std::vector<float> amostras;
-  std::vector<Evento> eventos;
-};
-
-// espeak-ng with a private copy of its data, where a variant of the
-// Brazilian voice switches the random pitch flutter off: with it, the same
-// phonemes give the same samples every time, and the database the same bytes
-// every build. espeak-ng keeps global state, so there is one per process.
-class Voz {
- public:
-  Voz() {
-    MontarDados();
-    taxa_ = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, raiz_.c_str(),
-                              espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
-    if (taxa_ <= 0) throw std::runtime_error("espeak-ng nao iniciou");
-    espeak_SetSynthCallback(&Voz::Receber);
-    if (espeak_SetVoiceByName("pt-br+difones") != EE_OK)
-      throw std::runtime_error("voz pt-br+difones nao encontrada");
-    espeak_SetParameter(espeakRATE, kPalavrasPorMinuto, 0);
-    espeak_SetParameter(espeakPITCH, kAltura, 0);
-    espeak_SetParameter(espeakRANGE, 0, 0);
-  }
-  ~Voz() { espeak_Terminate(); }
-  Voz(const Voz&) = delete;
-  Voz& operator=(const Voz&) = delete;
-
-  int Taxa() const { return taxa_; }
-
-  Fala Falar(const std::vector<std::string>& fonemas) {
-    std::string texto = "[[";
-    for (const std::string& f : fonemas) texto += f;
-    texto += "]]";
-    Fala fala;
-    espeak_ERROR r = espeak_Synth(texto.c_str(), texto.size() + 1, 0, POS_CHARACTER, 0,
-                                  espeakCHARS_AUTO | espeakPHONEMES, nullptr, &fala);
-    if (r != EE_OK) throw std::runtime_error("espeak-ng falhou em " + texto);
-    return fala;
-  }
-
- private:
-  void MontarDados() {
-    const fs::path sistema = GERAR_DIFONES_ESPEAK_DADOS;
-    const fs::path dados = raiz_ / "espeak-ng-data";
-    fs::create_directories(dados / "voices" / "!v");
-    for (const auto& e : fs::directory_iterator(sistema))
-      if (e.path().filename() != "voices") fs::create_symlink(e.path(), dados / e.path().filename());
-    if (fs::exists(sistema / "voices")) {
-      for (const auto& e : fs::directory_iterator(sistema / "voices"))
-        if (e.path().filename() != "!v") fs::create_symlink(e.path(), dados / "voices" / e.path().filename());
-    }
-    std::ofstream variante(dados / "voices" / "!v" / "difones");
-    variante << "language variant\nname difones\nflutter 0\n";
-    if (!variante) throw std::runtime_error("nao gravei a variante da voz");
-  }
-
-  static int Receber(short* wav, int n, espeak_EVENT* eventos) {
-    auto* fala = static_cast<Fala*>(eventos->user_data);
-    for (int i = 0; wav != nullptr && i < n; ++i) fala->amostras.push_back(wav[i] / 32768.0f);
-    for (espeak_EVENT* e = eventos; e->type != espeakEVENT_LIST_TERMINATED; ++e) {
-      if (e->type != espeakEVENT_PHONEME) continue;
-      char nome[9] = {};
-      std::memcpy(nome, e->id.string, 8);
-      fala->eventos.push_back({nome, static_cast<size_t>(e->sample)});
-    }
-    return 0;
-  }
-
-  struct Temporario {
-    Temporario() {
-      char modelo[] = "/tmp/gerar_difones.XXXXXX";
-      if (mkdtemp(modelo) == nullptr) throw std::runtime_error("mkdtemp falhou");
-      caminho = modelo;
-    }
-    ~Temporario() {
-      std::error_code erro;
-      fs::remove_all(caminho, erro);
-    }
-    fs::path caminho;
-  };
-
-  Temporario temporario_;
-  const fs::path& raiz_ = temporario_.caminho;
-  int taxa_ = 0;
-};
-
-std::vector<float> Reamostrar(const std::vector<float>& entrada, int taxaEntrada) {
-  if (taxaEntrada == kTaxa) return entrada;
-  std::vector<float> saida(entrada.size() * kTaxa / static_cast<size_t>(taxaEntrada) + 64);
-  size_t usados = 0, gerados = 0;
-  soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-  soxr_quality_spec_t qualidade = soxr_quality_spec(SOXR_HQ, 0);
-  soxr_error_t erro = soxr_oneshot(taxaEntrada, kTaxa, 1, entrada.data(), entrada.size(), &usados,
-                                   saida.data(), saida.size(), &gerados, &io, &qualidade, nullptr);
-  if (erro != nullptr) throw std::runtime_error(std::string("soxr: ") + erro);
-  saida.resize(gerados);
-  return saida;
-}
+// Speaking the units.
 
 std::string Juntar(const std::vector<std::string>& v) {
   std::string r;
@@ -390,17 +287,20 @@ std::string Juntar(const std::vector<std::string>& v) {
 // Speaks one unit and turns it into unsigned 8-bit samples at 11025 Hz.
 // *limitada tells whether the unit had to be made softer than the common
 // level to keep it from clipping.
-std::vector<uint8_t> Sintetizar(Voz& voz, const std::string& nome, bool* limitada = nullptr) {
+std::vector<uint8_t> Sintetizar(espeak_br::Voz& voz, const std::string& nome, bool* limitada = nullptr) {
   const Pedido pedido = Pedir(nome);
-  Fala fala = voz.Falar(pedido.fonemas);
+  std::string fonemas = "[[";
+  for (const std::string& f : pedido.fonemas) fonemas += f;
+  fonemas += "]]";
+  const espeak_br::Fala fala = voz.Falar(fonemas);
 
   // espeak-ng names every phoneme it says. It adds a transition (";")
   // between the vowels of a hiatus, which belongs to the vowel before it;
   // anything else that differs from what was asked (a misspelt name makes it
   // drop the rest of the word) is an error. Pauses ("_", "_:") end the word.
-  std::vector<Evento> sons;
+  std::vector<espeak_br::Evento> sons;
   std::optional<size_t> fim;
-  for (const Evento& e : fala.eventos) {
+  for (const espeak_br::Evento& e : fala.eventos) {
     if (e.nome.starts_with("_")) {
       if (!sons.empty() && !fim) fim = e.amostra;
       continue;
@@ -411,13 +311,13 @@ std::vector<uint8_t> Sintetizar(Voz& voz, const std::string& nome, bool* limitad
     sons.push_back(e);
   }
   std::vector<std::string> ditos;
-  for (const Evento& e : sons) ditos.push_back(e.nome);
+  for (const espeak_br::Evento& e : sons) ditos.push_back(e.nome);
   if (ditos != pedido.fonemas)
     throw std::runtime_error("espeak-ng disse [" + Juntar(ditos) + "] em vez de [" + Juntar(pedido.fonemas) +
                              "] para " + nome);
   if (!fim) fim = fala.amostras.size();
 
-  const std::vector<float> x = Reamostrar(fala.amostras, voz.Taxa());
+  const std::vector<float> x = espeak_br::Reamostrar(fala.amostras, voz.Taxa());
   auto emTaxa = [&](size_t amostra) {
     return std::min(x.size(), static_cast<size_t>(static_cast<uint64_t>(amostra) * kTaxa / voz.Taxa()));
   };
@@ -481,10 +381,7 @@ std::vector<uint8_t> Sintetizar(Voz& voz, const std::string& nome, bool* limitad
   if (cortada && semCauda) y.insert(y.end(), kCortePadrao, 0.0f);
 
   std::vector<uint8_t> bytes(y.size());
-  for (size_t i = 0; i < y.size(); ++i) {
-    const long v = std::lround(y[i] * 127.0);
-    bytes[i] = static_cast<uint8_t>(std::clamp<long>(128 + v, 0, 255));
-  }
+  for (size_t i = 0; i < y.size(); ++i) bytes[i] = espeak_br::OitoBits(y[i]);
   if (bytes.size() > kMaxUnidade)
     throw std::runtime_error(nome + " tem " + std::to_string(bytes.size()) + " bytes, mais que um registro guarda");
   if (cortada && !semCauda && bytes.size() < kCortePadrao + kVogalMinima)
@@ -619,9 +516,6 @@ void GravarIndice(const fs::path& ind, const fs::path& dif, const std::map<std::
 class Coleta {
  public:
   Coleta(const fs::path& regras, const fs::path& excecoes) {
-    char modelo[] = "/tmp/gerar_difones.XXXXXX";
-    if (mkdtemp(modelo) == nullptr) throw std::runtime_error("mkdtemp falhou");
-    dir_ = modelo;
     fs::create_directories(dir_ / "letras");
     fs::create_directories(dir_ / "difones");
     fs::copy_file(regras, dir_ / "difones" / "regras.rgr");
@@ -634,11 +528,7 @@ class Coleta {
     difone_.DefinirBase("COLETA");
     difone_.observador = [this](const diphone::Peca& p) { Observar(p); };
   }
-  ~Coleta() {
-    difone_.DifClose();
-    std::error_code erro;
-    fs::remove_all(dir_, erro);
-  }
+  ~Coleta() { difone_.DifClose(); }
 
   // The phonetic strings of all the texts, each with the first text that
   // gave it.
@@ -715,7 +605,9 @@ class Coleta {
     if (atual_) atual_(p);
   }
 
-  fs::path dir_;
+  // Made first and removed last: the synthesizer reads from it.
+  espeak_br::DiretorioTemporario temporario_{"/tmp/gerar_difones.XXXXXX"};
+  const fs::path& dir_ = temporario_.Caminho();
   diphone::RegrasLts regras_;
   Mudo mudo_;
   diphone::Difone difone_{regras_, mudo_};
@@ -770,7 +662,7 @@ int Executar(int argc, char** argv) {
     return 0;
   }
 
-  Voz voz;
+  espeak_br::Voz voz(kVoz);
   std::map<std::string, std::vector<uint8_t>> unidades;
   size_t bytes = 0, limitadas = 0;
   for (const auto& [nome, texto] : nomes) {

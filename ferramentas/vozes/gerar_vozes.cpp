@@ -9,14 +9,10 @@
 //   gerar_vozes --fonemas [TEXTO...]       prints each text (by default
 //                                          every one above) with the
 //                                          phonemes espeak-ng speaks for it
-#include <espeak-ng/speak_lib.h>
-#include <soxr.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
@@ -25,17 +21,16 @@
 #include <string_view>
 #include <vector>
 
+#include "espeak_br.h"
 #include "tradutor/engine/caracteres.h"
-
-#ifndef GERAR_VOZES_ESPEAK_DADOS
-#define GERAR_VOZES_ESPEAK_DADOS "/usr/lib/x86_64-linux-gnu/espeak-ng-data"
-#endif
 
 namespace {
 
 namespace fs = std::filesystem;
+using espeak_br::Degrau;
+using espeak_br::kTaxa;
+using espeak_br::Voz;
 
-constexpr int kTaxa = 11025;
 // Every recording peaks at 90% of full scale, so messages, letters and number
 // words joined by the player sound equally loud.
 constexpr double kPico = 0.9;
@@ -54,6 +49,8 @@ constexpr size_t kMaxCaractere = 63956;
 constexpr int kPalavrasPorMinuto = 145;
 constexpr int kAltura = 55;     // 0..100, espeak-ng's default is 50
 constexpr int kEntonacao = 60;  // pitch range 0..100, default 50
+const espeak_br::Ajustes kVoz = {
+    .variante = "mirtalan", .palavrasPorMinuto = kPalavrasPorMinuto, .altura = kAltura, .entonacao = kEntonacao};
 
 // A recording to make: its file name without ".wav", the UTF-8 text (text
 // between [[ and ]] is taken as espeak-ng phonemes), and its size limit.
@@ -203,123 +200,6 @@ std::vector<Fala> Caracteres() {
   return falas;
 }
 
-// espeak-ng with a private copy of its data. The stock voices add a pitch
-// "flutter" whose phase runs on from one utterance to the next, so the same
-// text sounds different depending on what was spoken before it, and adding a
-// message would change every later file. Our variant sets the flutter to 0,
-// which makes each recording depend on its own text alone.
-class Voz {
- public:
-  Voz() {
-    MontarDados();
-    taxa_ = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, raiz_.c_str(),
-                              espeakINITIALIZE_DONT_EXIT);
-    if (taxa_ <= 0) throw std::runtime_error("espeak-ng nao iniciou");
-    espeak_SetSynthCallback(&Voz::Receber);
-    if (espeak_SetVoiceByName("pt-br+mirtalan") != EE_OK)
-      throw std::runtime_error("voz pt-br+mirtalan nao encontrada");
-    espeak_SetParameter(espeakRATE, kPalavrasPorMinuto, 0);
-    espeak_SetParameter(espeakPITCH, kAltura, 0);
-    espeak_SetParameter(espeakRANGE, kEntonacao, 0);
-  }
-
-  ~Voz() { espeak_Terminate(); }
-
-  Voz(const Voz&) = delete;
-  Voz& operator=(const Voz&) = delete;
-
-  int Taxa() const { return taxa_; }
-
-  // The samples of the spoken text, as floats at the voice's own rate.
-  std::vector<float> Falar(const std::string& texto) {
-    std::vector<float> amostras;
-    espeak_ERROR r = espeak_Synth(texto.c_str(), texto.size() + 1, 0, POS_CHARACTER, 0,
-                                  espeakCHARS_UTF8 | espeakPHONEMES, nullptr, &amostras);
-    if (r != EE_OK) throw std::runtime_error("espeak-ng falhou em: " + texto);
-    return amostras;
-  }
-
-  // The phonemes espeak-ng speaks for the text, clause by clause, taken from
-  // its trace during a real synthesis (phoneme input included).
-  std::string Fonemas(const std::string& texto) {
-    char* buffer = nullptr;
-    size_t tamanho = 0;
-    FILE* rastro = open_memstream(&buffer, &tamanho);
-    if (rastro == nullptr) throw std::runtime_error("open_memstream falhou");
-    espeak_SetPhonemeTrace(espeakPHONEMES_SHOW, rastro);
-    Falar(texto);
-    espeak_SetPhonemeTrace(0, nullptr);
-    std::fclose(rastro);
-    std::string saida(buffer, tamanho);
-    std::free(buffer);
-    while (!saida.empty() && saida.back() == '\n') saida.pop_back();
-    std::replace(saida.begin(), saida.end(), '\n', '|');
-    return saida;
-  }
-
- private:
-  // raiz_/espeak-ng-data links every file of the system data, except that
-  // voices/!v holds our variant alone.
-  void MontarDados() {
-    const fs::path sistema = GERAR_VOZES_ESPEAK_DADOS;
-    const fs::path dados = raiz_ / "espeak-ng-data";
-    fs::create_directories(dados / "voices" / "!v");
-    for (const auto& e : fs::directory_iterator(sistema)) {
-      if (e.path().filename() == "voices") continue;
-      fs::create_symlink(e.path(), dados / e.path().filename());
-    }
-    if (fs::exists(sistema / "voices")) {
-      for (const auto& e : fs::directory_iterator(sistema / "voices")) {
-        if (e.path().filename() == "!v") continue;
-        fs::create_symlink(e.path(), dados / "voices" / e.path().filename());
-      }
-    }
-    std::ofstream variante(dados / "voices" / "!v" / "mirtalan");
-    variante << "language variant\nname mirtalan\nflutter 0\n";
-    if (!variante) throw std::runtime_error("nao gravei a variante da voz");
-  }
-
-  static int Receber(short* wav, int n, espeak_EVENT* eventos) {
-    auto* amostras = static_cast<std::vector<float>*>(eventos->user_data);
-    for (int i = 0; wav != nullptr && i < n; ++i) amostras->push_back(wav[i] / 32768.0f);
-    return 0;
-  }
-
-  // A temporary directory that lives as long as the voice and is removed
-  // even when the voice fails to start.
-  struct Temporario {
-    Temporario() {
-      std::string modelo = (fs::temp_directory_path() / "gerar_vozes.XXXXXX").string();
-      if (mkdtemp(modelo.data()) == nullptr) throw std::runtime_error("mkdtemp falhou");
-      caminho = modelo;
-    }
-    ~Temporario() {
-      std::error_code erro;
-      fs::remove_all(caminho, erro);
-    }
-    fs::path caminho;
-  };
-
-  Temporario temporario_;
-  const fs::path& raiz_ = temporario_.caminho;
-  int taxa_ = 0;
-};
-
-std::vector<float> Reamostrar(const std::vector<float>& entrada, int taxaEntrada) {
-  if (taxaEntrada == kTaxa) return entrada;
-  std::vector<float> saida(entrada.size() * kTaxa / taxaEntrada + 64);
-  size_t usados = 0, gerados = 0;
-  soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-  soxr_quality_spec_t qualidade = soxr_quality_spec(SOXR_HQ, 0);
-  soxr_error_t erro = soxr_oneshot(taxaEntrada, kTaxa, 1, entrada.data(), entrada.size(), &usados,
-                                   saida.data(), saida.size(), &gerados, &io, &qualidade, nullptr);
-  if (erro != nullptr) throw std::runtime_error(std::string("soxr: ") + erro);
-  saida.resize(gerados);
-  return saida;
-}
-
-int Degrau(float x) { return static_cast<int>(std::lround(x * 127.0)); }
-
 // Peak-normalises, cuts the silence at both ends down to kMargem with a fade
 // across it, and converts to unsigned 8-bit samples. The sample count is made
 // even, so that the data chunk needs no pad byte and the file size is always
@@ -344,7 +224,7 @@ std::vector<uint8_t> Finalizar(std::vector<float> x) {
 
   std::vector<uint8_t> bytes;
   bytes.reserve(fim - inicio + 1);
-  for (size_t i = inicio; i < fim; ++i) bytes.push_back(static_cast<uint8_t>(128 + Degrau(x[i])));
+  for (size_t i = inicio; i < fim; ++i) bytes.push_back(espeak_br::OitoBits(x[i]));
   if (bytes.size() % 2 != 0) bytes.push_back(128);
   return bytes;
 }
@@ -479,7 +359,7 @@ std::vector<float> Requiem() {
 // ---------------------------------------------------------------------------
 
 void Gerar(Voz& voz, const Fala& fala, const fs::path& dir) {
-  std::vector<uint8_t> amostras = Finalizar(Reamostrar(voz.Falar(fala.texto), voz.Taxa()));
+  std::vector<uint8_t> amostras = Finalizar(espeak_br::Reamostrar(voz.Falar(fala.texto).amostras, voz.Taxa()));
   if (fala.limite != 0 && amostras.size() > fala.limite)
     throw std::runtime_error(fala.nome + " tem " + std::to_string(amostras.size()) +
                              " amostras, mais que " + std::to_string(fala.limite));
@@ -487,7 +367,7 @@ void Gerar(Voz& voz, const Fala& fala, const fs::path& dir) {
 }
 
 int Executar(int argc, char** argv) {
-  Voz voz;
+  Voz voz(kVoz);
   std::vector<Fala> letras(std::begin(kNumeros), std::end(kNumeros));
   for (Fala& f : Caracteres()) letras.push_back(std::move(f));
 
