@@ -240,6 +240,18 @@ TEST_F(ConsoleTest, CtrlBreakEndsTheProgramWithCode255) {
   }
 }
 
+TEST_F(ConsoleTest, AQuitMessageEndsTheProgramWithCode255) {
+  Iniciar();
+  console->EnsureConsole();
+  console->PostMessage(plataforma::WM_QUIT);
+  try {
+    console->PauseMs(10);
+    ADD_FAILURE() << "the program did not end";
+  } catch (const plataforma::FimDoPrograma& fim) {
+    EXPECT_EQ(fim.codigo, 255);
+  }
+}
+
 TEST_F(ConsoleTest, CloseButtonEndsTheProgramWithCodeZero) {
   Iniciar();
   try {
