@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "apoio.h"
+#include "plataforma/wav.h"
 #include "tradutor/diphone/difone.h"
 #include "tradutor/diphone/lts.h"
 #include "tradutor/wave/wave.h"
@@ -78,11 +79,11 @@ class AmbienteDeDifone {
 // An image the synthesizer played: a header that reads back as 8-bit mono
 // at 11025 Hz and counts exactly the bytes after it. `d` gets what the
 // header says. Call through ASSERT_NO_FATAL_FAILURE.
-inline void ConferirImagem(const std::vector<uint8_t>& img, wave::DadosWav& d) {
-  ASSERT_TRUE(wave::LerImagemWav(img.data(), img.size(), d));
-  EXPECT_EQ(d.taxa, 11025u);
-  EXPECT_EQ(d.bits, 8);
-  EXPECT_EQ(d.canais, 1);
+inline void ConferirImagem(const std::vector<uint8_t>& img, plataforma::ImagemWav& d) {
+  ASSERT_TRUE(plataforma::LerImagemWav(img.data(), img.size(), d));
+  EXPECT_EQ(d.formato.taxa, 11025u);
+  EXPECT_EQ(d.formato.bits, 8);
+  EXPECT_EQ(d.formato.canais, 1);
   EXPECT_EQ(d.bytes, img.size() - 44);
 }
 

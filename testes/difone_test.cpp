@@ -14,6 +14,7 @@
 #include "apoio.h"
 #include "apoio_difone.h"
 #include "plataforma/arquivos.h"
+#include "plataforma/wav.h"
 #include "tradutor/wave/wave.h"
 
 namespace {
@@ -79,7 +80,7 @@ class DifoneTest : public ::testing::Test, protected apoio::AmbienteDeDifone {
     for (const auto& img : reprodutor_.imagens) {
       ASSERT_GE(img.size(), 44u);
       EXPECT_LE(img.size(), Difone::kTamanhoImagem);
-      wave::DadosWav d;
+      plataforma::ImagemWav d;
       ASSERT_NO_FATAL_FAILURE(apoio::ConferirImagem(img, d));
       EXPECT_EQ(Ler32(img.data() + 4), img.size() - 8);
       tocados += img.size() - 44;
@@ -634,7 +635,7 @@ TEST(AcharDadosWav, DeixaOArquivoNaPrimeiraAmostra) {
   std::string w = Riff(kFmt + Pedaco("fact", 4, "1234") + Pedaco("data", 3, "xyz"));
   std::FILE* f = fmemopen(w.data(), w.size(), "rb");
   ASSERT_NE(f, nullptr);
-  auto tamanho = diphone::AcharDadosWav(f);
+  auto tamanho = plataforma::AcharDadosWav(f);
   ASSERT_TRUE(tamanho.has_value());
   EXPECT_EQ(*tamanho, 3u);
   EXPECT_EQ(std::fgetc(f), 'x');

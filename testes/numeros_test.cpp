@@ -11,6 +11,7 @@
 
 #include "apoio.h"
 #include "apoio_difone.h"
+#include "plataforma/wav.h"
 #include "tradutor/wave/wave.h"
 
 namespace {
@@ -95,7 +96,7 @@ class NumerosTest : public ::testing::Test, protected apoio::AmbienteDeDifone {
 
   void TearDown() override {
     for (const auto& img : reprodutor_.imagens) {
-      wave::DadosWav d;
+      plataforma::ImagemWav d;
       ASSERT_NO_FATAL_FAILURE(apoio::ConferirImagem(img, d));
       EXPECT_LE(d.bytes, 30000u);
     }

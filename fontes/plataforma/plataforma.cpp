@@ -17,4 +17,9 @@ std::unique_ptr<Plataforma> CriarPlataforma() {
   return nullptr;
 }
 
+bool FormatoTocavel(const FormatoPcm& f) {
+  return (f.bits == 8 || f.bits == 16 || f.bits == 32) && f.canais >= 1 && f.canais <= 8 && f.taxa >= 1000 &&
+         f.taxa <= 192000;
+}
+
 }  // namespace plataforma

@@ -145,9 +145,15 @@ struct FormatoPcm {
 
 // Error codes of AbrirBlocos, with the values the wave player reports.
 enum : int {
-  kAudioOcupado = 4,         // the device is in use: try again later
-  kAudioSemDispositivo = 6,  // no sound device: play nothing
+  kAudioOcupado = 4,          // the device is in use: try again later
+  kAudioSemDispositivo = 6,   // no sound device: play nothing
+  kAudioFormatoRecusado = 32,  // a format no device plays (from a malformed file)
 };
+
+// PCM of 8, 16 or 32 bits, 1 to 8 channels, 1000 to 192000 samples a second:
+// what a sound device is asked to play; anything else comes from a malformed
+// file and is refused.
+bool FormatoTocavel(const FormatoPcm& formato);
 
 class SaidaAudio {
  public:
@@ -159,10 +165,10 @@ class SaidaAudio {
   // ReiniciarBlocos, MM_WOM_DONE is posted to the window with lparam = id.
   // ReiniciarBlocos stops at once and hands back every queued block before
   // it returns. FecharBlocos closes the voice without handing anything back.
-  virtual int AbrirBlocos(const FormatoPcm&) { return kAudioSemDispositivo; }  // TEMPORARIO
-  virtual bool EscreverBloco(const uint8_t*, size_t, uintptr_t) { return false; }
-  virtual void ReiniciarBlocos() {}
-  virtual void FecharBlocos() {}
+  virtual int AbrirBlocos(const FormatoPcm& formato) = 0;
+  virtual bool EscreverBloco(const uint8_t* bytes, size_t n, uintptr_t id) = 0;
+  virtual void ReiniciarBlocos() = 0;
+  virtual void FecharBlocos() = 0;
 
   // Plays a WAV image in a loop until PararLaco (sndPlaySound with
   // SND_ASYNC | SND_MEMORY | SND_LOOP). The image is copied.

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "plataforma/wav.h"
 #include "tradutor/diphone/difone.h"
 #include "tradutor/diphone/lts.h"
 #include "tradutor/diphone/numeros.h"
@@ -37,9 +38,9 @@ class ReprodutorConferido : public diphone::Reprodutor {
  public:
   explicit ReprodutorConferido(size_t limite) : limite_(limite) {}
   void PlayImageAndWait(const uint8_t* image, size_t size) override {
-    wave::DadosWav d;
-    if (size <= 44 || size > limite_ || !wave::LerImagemWav(image, size, d)) abort();
-    if (d.bytes != size - 44 || d.taxa != 11025 || d.bits != 8 || d.canais != 1) abort();
+    plataforma::ImagemWav d;
+    if (size <= 44 || size > limite_ || !plataforma::LerImagemWav(image, size, d)) abort();
+    if (d.bytes != size - 44 || d.formato.taxa != 11025 || d.formato.bits != 8 || d.formato.canais != 1) abort();
     volatile uint8_t soma = 0;
     for (size_t i = 44; i < size; ++i) soma = static_cast<uint8_t>(soma + image[i]);  // every byte readable
   }
@@ -135,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       d.DifSpeak("[ /_B][ /_B]", false);
       std::FILE* f = fmemopen(const_cast<char*>(resto.data()), resto.size() ? resto.size() : 1, "rb");
       if (f) {
-        diphone::AcharDadosWav(f);
+        plataforma::AcharDadosWav(f);
         std::fclose(f);
       }
       break;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "console/console.h"
+#include "plataforma/wav.h"
 #include "tradutor/wave/wave.h"
 
 namespace {
@@ -41,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
   ambiente.wave->FastPlayback = dados[0] & 2;
   ++dados;
   --tamanho;
-  wave::DadosWav lidos;
-  if (wave::LerImagemWav(dados, tamanho, lidos) && (lidos.amostras < dados || lidos.amostras + lidos.bytes > dados + tamanho))
+  plataforma::ImagemWav lidos;
+  if (plataforma::LerImagemWav(dados, tamanho, lidos) && (lidos.amostras < dados || lidos.amostras + lidos.bytes > dados + tamanho))
     std::abort();
   ambiente.wave->WavPlayMemory(dados, tamanho);
   while (ambiente.wave->WavIsPlaying()) ambiente.console->WaitMessage();

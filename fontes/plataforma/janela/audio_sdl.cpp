@@ -1,22 +1,40 @@
 // Audio out on the default SDL device: one fixed device format and a small
-// mixer of voices, each a buffer of device samples played once or in a loop.
+// mixer of three voices: the looping tone, the beep, and the wave player's
+// queue of blocks, each block handed back to the window once it has been
+// sent to the device.
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <optional>
 #include <vector>
 
 #include "plataforma/janela/sdl.h"
+#include "plataforma/wav.h"
 
 namespace plataforma::sdl {
 namespace {
 
-// Small device buffers: a key press must be able to cut a sound short
-// within about ten milliseconds.
+// A key press must silence the device within 10 ms, the limit below which
+// an interruption is heard as instant. Whatever the device has already taken
+// plays out, so its buffer has to be well under that: 128 frames at 22050 Hz
+// is 5.8 ms, leaving room for the event to reach the player.
 constexpr int kTaxa = 22050;
-constexpr Uint16 kQuadrosPorBuffer = 256;
+constexpr Uint16 kQuadrosPorBuffer = 128;
 constexpr size_t kSegundosMaximos = 300;
+
+// When the device last took block samples, and when it first took a buffer
+// without any after that (steady clock, ns); see LerMarcasDosBlocos.
+std::atomic<int64_t> ultimoComBlocos{0}, primeiroSemBlocos{0};
+
+int64_t AgoraNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 // A buffer of device samples with a play position.
 struct Voz {
@@ -35,60 +53,41 @@ struct Voz {
   }
 };
 
-// Where a WAV image's samples are and how they are laid out.
-struct ImagemWav {
+// One block of the wave player in device samples. `entregue` is set once its
+// last sample has gone to the device and its MM_WOM_DONE has been posted.
+struct Bloco {
+  std::vector<int16_t> amostras;
+  size_t posicao = 0;
+  uintptr_t id = 0;
+  bool entregue = false;
+};
+
+// Samples and how they are laid out, for SDL's converter.
+struct Pcm {
   SDL_AudioFormat formato = 0;
   int canais = 0, taxa = 0;
   const uint8_t* dados = nullptr;
   size_t bytes = 0;
 };
 
-uint32_t Ler32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
-uint16_t Ler16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-
-SDL_AudioFormat FormatoSdl(uint16_t etiqueta, uint16_t bits) {
-  if (etiqueta == 1 && bits == 8) return AUDIO_U8;
-  if (etiqueta == 1 && bits == 16) return AUDIO_S16LSB;
-  if (etiqueta == 1 && bits == 32) return AUDIO_S32LSB;
-  if (etiqueta == 3 && bits == 32) return AUDIO_F32LSB;
-  return 0;
-}
-
-// Walks the RIFF chunks to "fmt " and "data" without reading past the image;
-// a "data" chunk that claims more than the image holds is cut to what is there.
-std::optional<ImagemWav> LerWav(const uint8_t* imagem, size_t bytes) {
-  if (!imagem || bytes < 12 || std::memcmp(imagem, "RIFF", 4) != 0 || std::memcmp(imagem + 8, "WAVE", 4) != 0)
-    return std::nullopt;
-  ImagemWav wav;
-  size_t posicao = 12;
-  while (bytes - posicao >= 8) {
-    const uint8_t* pedaco = imagem + posicao;
-    const size_t tamanho = Ler32(pedaco + 4), resto = bytes - posicao - 8;
-    if (std::memcmp(pedaco, "fmt ", 4) == 0) {
-      if (tamanho < 16 || resto < 16) return std::nullopt;
-      wav.formato = FormatoSdl(Ler16(pedaco + 8), Ler16(pedaco + 22));
-      wav.canais = Ler16(pedaco + 10);
-      wav.taxa = int(Ler32(pedaco + 12));
-    } else if (std::memcmp(pedaco, "data", 4) == 0) {
-      // SDL's resampler overflows on absurd rates; real sounds lie well inside.
-      if (wav.formato == 0 || wav.canais < 1 || wav.canais > 8 || wav.taxa < 1000 || wav.taxa > 192000)
-        return std::nullopt;
-      const size_t quadro = size_t(wav.canais) * SDL_AUDIO_BITSIZE(wav.formato) / 8;
-      wav.dados = pedaco + 8;
-      wav.bytes = std::min(tamanho, resto) / quadro * quadro;
-      return wav;
-    }
-    if (tamanho >= resto) return std::nullopt;
-    posicao += 8 + tamanho + (tamanho & 1);  // chunks are padded to even sizes
-  }
-  return std::nullopt;
+// Whole frames of PCM in a format a device plays; nothing otherwise.
+std::optional<Pcm> ParaPcm(const FormatoPcm& f, const uint8_t* dados, size_t bytes) {
+  if (!FormatoTocavel(f)) return std::nullopt;
+  Pcm pcm;
+  pcm.formato = f.bits == 8 ? AUDIO_U8 : f.bits == 16 ? AUDIO_S16LSB : AUDIO_S32LSB;
+  pcm.canais = f.canais;
+  pcm.taxa = int(f.taxa);
+  const size_t quadro = size_t(f.canais) * f.bits / 8;
+  pcm.dados = dados;
+  pcm.bytes = bytes / quadro * quadro;
+  return pcm;
 }
 
 // The image's samples in the device format; empty when SDL cannot convert
 // it. SDL's resampler keeps back the last few hundred frames even when
 // flushed, so silence is fed after the sound until all of it has come out,
 // and the result is cut to the sound's own length.
-std::vector<int16_t> ParaDispositivo(const ImagemWav& wav) {
+std::vector<int16_t> ParaDispositivo(const Pcm& wav) {
   SDL_AudioStream* fluxo =
       SDL_NewAudioStream(wav.formato, Uint8(wav.canais), wav.taxa, AUDIO_S16SYS, 1, kTaxa);
   if (!fluxo) return {};
@@ -124,6 +123,8 @@ std::vector<int16_t> SomDoBipe() {
 
 class SaidaAudioSdl final : public SaidaAudio {
  public:
+  explicit SaidaAudioSdl(Janela& janela) : janela_(janela) {}
+
   ~SaidaAudioSdl() override {
     if (dispositivo_ != 0) SDL_CloseAudioDevice(dispositivo_);
     if (iniciado_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -131,8 +132,10 @@ class SaidaAudioSdl final : public SaidaAudio {
 
   void TocarEmLaco(const uint8_t* imagem, size_t bytes) override {
     if (!Abrir()) return;
-    std::optional<ImagemWav> wav = LerWav(imagem, bytes);
-    Trocar(laco_, wav ? ParaDispositivo(*wav) : std::vector<int16_t>{}, true);
+    ImagemWav wav;
+    std::optional<Pcm> pcm;
+    if (LerImagemWav(imagem, bytes, wav)) pcm = ParaPcm(wav.formato, wav.amostras, wav.bytes);
+    Trocar(laco_, pcm ? ParaDispositivo(*pcm) : std::vector<int16_t>{}, true);
   }
 
   void PararLaco() override {
@@ -141,6 +144,49 @@ class SaidaAudioSdl final : public SaidaAudio {
 
   void Bipe() override {
     if (Abrir()) Trocar(bipe_, SomDoBipe(), false);
+  }
+
+  // SDL mixes every voice into one device, so it is never busy.
+  int AbrirBlocos(const FormatoPcm& formato) override {
+    blocosAbertos_ = false;
+    if (!Abrir()) return kAudioSemDispositivo;
+    if (!FormatoTocavel(formato)) return kAudioFormatoRecusado;
+    formatoBlocos_ = formato;
+    blocosAbertos_ = true;
+    return 0;
+  }
+
+  // The block is converted here, on the caller's thread and outside the lock,
+  // so the callback only copies samples. Blocks of one format follow each
+  // other in the queue with nothing between them.
+  bool EscreverBloco(const uint8_t* dados, size_t bytes, uintptr_t id) override {
+    if (!blocosAbertos_) return false;
+    std::optional<Pcm> pcm = ParaPcm(formatoBlocos_, dados, bytes);
+    Bloco bloco;
+    if (pcm && pcm->bytes > 0) bloco.amostras = ParaDispositivo(*pcm);
+    bloco.id = id;
+    std::deque<Bloco> gastos;
+    SDL_LockAudioDevice(dispositivo_);
+    while (!blocos_.empty() && blocos_.front().entregue) {
+      gastos.push_back(std::move(blocos_.front()));
+      blocos_.pop_front();
+    }
+    blocos_.push_back(std::move(bloco));
+    SDL_UnlockAudioDevice(dispositivo_);
+    return true;
+  }
+
+  // The queue is emptied under the lock, so the next buffer the device takes
+  // is already silent; the blocks are handed back afterwards, in order.
+  void ReiniciarBlocos() override {
+    std::deque<Bloco> retirados = Retirar();
+    for (const Bloco& b : retirados)
+      if (!b.entregue) Devolver(b.id);
+  }
+
+  void FecharBlocos() override {
+    Retirar();
+    blocosAbertos_ = false;
   }
 
  private:
@@ -169,6 +215,44 @@ class SaidaAudioSdl final : public SaidaAudio {
     return true;
   }
 
+  std::deque<Bloco> Retirar() {
+    std::deque<Bloco> retirados;
+    if (dispositivo_ == 0) return retirados;
+    SDL_LockAudioDevice(dispositivo_);
+    retirados.swap(blocos_);
+    SDL_UnlockAudioDevice(dispositivo_);
+    return retirados;
+  }
+
+  void Devolver(uintptr_t id) {
+    Mensagem m;
+    m.codigo = MM_WOM_DONE;
+    m.lparam = id;
+    janela_.PostarMensagem(m);
+  }
+
+  // Copies queued block samples into the mix; a block whose last sample has
+  // gone out is handed back at once, from the audio thread.
+  bool MisturarBlocos(int32_t* soma, int quadros) {
+    bool levou = false;
+    for (Bloco& b : blocos_) {
+      if (quadros == 0) break;
+      if (b.entregue) continue;
+      const int n = int(std::min(size_t(quadros), b.amostras.size() - b.posicao));
+      const int16_t* origem = b.amostras.data() + b.posicao;
+      for (int i = 0; i < n; ++i) soma[i] += origem[i];
+      soma += n;
+      quadros -= n;
+      b.posicao += size_t(n);
+      levou |= n > 0;
+      if (b.posicao == b.amostras.size()) {
+        b.entregue = true;
+        Devolver(b.id);
+      }
+    }
+    return levou;
+  }
+
   // Hands a new buffer to a voice while the callback is held off; the old
   // buffer is freed after the lock is released, keeping the lock short.
   void Trocar(Voz& voz, std::vector<int16_t> amostras, bool emLaco) {
@@ -183,24 +267,41 @@ class SaidaAudioSdl final : public SaidaAudio {
     auto* self = static_cast<SaidaAudioSdl*>(dono);
     auto* saida = reinterpret_cast<int16_t*>(fluxo);
     int quadros = bytes / int(sizeof(int16_t));
+    bool levouBlocos = false;
     while (quadros > 0) {
       int32_t soma[kQuadrosPorBuffer] = {};
       int n = std::min<int>(quadros, kQuadrosPorBuffer);
       self->laco_.Misturar(soma, n);
       self->bipe_.Misturar(soma, n);
+      levouBlocos |= self->MisturarBlocos(soma, n);
       for (int i = 0; i < n; ++i) saida[i] = int16_t(std::clamp<int32_t>(soma[i], INT16_MIN, INT16_MAX));
       saida += n;
       quadros -= n;
     }
+    if (levouBlocos) {
+      ultimoComBlocos.store(AgoraNs(), std::memory_order_relaxed);
+      primeiroSemBlocos.store(0, std::memory_order_relaxed);
+    } else if (primeiroSemBlocos.load(std::memory_order_relaxed) == 0) {
+      primeiroSemBlocos.store(AgoraNs(), std::memory_order_relaxed);
+    }
   }
 
+  Janela& janela_;
   SDL_AudioDeviceID dispositivo_ = 0;
   bool iniciado_ = false, falhou_ = false;
   Voz laco_, bipe_;
+  // The block voice: its format, and the queue the callback plays from.
+  FormatoPcm formatoBlocos_;
+  bool blocosAbertos_ = false;
+  std::deque<Bloco> blocos_;
 };
 
 }  // namespace
 
-std::unique_ptr<SaidaAudio> CriarSaidaAudio() { return std::make_unique<SaidaAudioSdl>(); }
+std::unique_ptr<SaidaAudio> CriarSaidaAudio(Janela& janela) { return std::make_unique<SaidaAudioSdl>(janela); }
+
+MarcasDosBlocos LerMarcasDosBlocos() {
+  return {ultimoComBlocos.load(std::memory_order_relaxed), primeiroSemBlocos.load(std::memory_order_relaxed)};
+}
 
 }  // namespace plataforma::sdl

@@ -189,22 +189,28 @@ class JanelaSdl final : public Janela {
     if (caretVisivel_) caretVisivel_ = false, sujo_ = true;
   }
 
+  // A message is handed out before anything is presented: a key that stops
+  // a sound must not wait for a frame. A pump ends on the call that finds
+  // the queue empty, and that call presents.
   bool BuscarMensagem(Mensagem& m) override {
     SDL_Event e;
     while (fila_.empty() && SDL_PollEvent(&e)) Traduzir(e);
-    if (sujo_ && SDL_GetTicks64() - ultimaApresentacao_ >= kIntervaloApresentacaoMs) Apresentar();
-    if (fila_.empty()) return false;
+    if (fila_.empty()) {
+      if (sujo_ && SDL_GetTicks64() - ultimaApresentacao_ >= kIntervaloApresentacaoMs) Apresentar();
+      return false;
+    }
     m = fila_.front();
     fila_.pop_front();
     return true;
   }
 
+  // SDL wakes from the wait as soon as an X event or a posted message comes.
   void EsperarMensagem(bool) override {
     ApresentarSeMudou();
     SDL_Event e;
     while (fila_.empty() && SDL_WaitEvent(&e)) {
       Traduzir(e);
-      ApresentarSeMudou();
+      if (fila_.empty()) ApresentarSeMudou();
     }
   }
 
@@ -501,7 +507,7 @@ class PlataformaSdl final : public Plataforma {
   SessaoSdl sessao_;
   JanelaSdl janela_;
   RelogioSdl relogio_{janela_};
-  std::unique_ptr<SaidaAudio> audio_ = CriarSaidaAudio();
+  std::unique_ptr<SaidaAudio> audio_ = CriarSaidaAudio(janela_);
 };
 
 // SDL falls back to drivers that draw nowhere when there is no screen; a

@@ -1,5 +1,6 @@
 // Pieces of the SDL platform shared by the window, its font and the audio out.
-// Nothing outside fontes/plataforma/janela/ includes this header.
+// Nothing outside fontes/plataforma/janela/ includes this header, but for the
+// latency benchmark, which reads LerMarcasDosBlocos.
 #pragma once
 
 #include <SDL.h>
@@ -43,6 +44,16 @@ class Letras {
   int largura_ = 0, altura_ = 0, ascendente_ = 0;
 };
 
-std::unique_ptr<SaidaAudio> CriarSaidaAudio();
+// The audio out; finished sound blocks are posted to `janela` as MM_WOM_DONE.
+std::unique_ptr<SaidaAudio> CriarSaidaAudio(Janela& janela);
+
+// For the latency benchmark: the steady-clock time (ns) of the last device
+// buffer that carried samples of sound blocks, and of the first buffer after
+// it that carried none (0 while block samples are still going out).
+struct MarcasDosBlocos {
+  int64_t ultimoComBlocos = 0;
+  int64_t primeiroSemBlocos = 0;
+};
+MarcasDosBlocos LerMarcasDosBlocos();
 
 }  // namespace plataforma::sdl

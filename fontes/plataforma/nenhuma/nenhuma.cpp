@@ -67,13 +67,13 @@ class AudioCapturado : public SaidaAudio {
   void Bipe() override { diario::Registrar("bipe"); }
 
   int AbrirBlocos(const FormatoPcm& formato) override {
+    if (!FormatoTocavel(formato)) return kAudioFormatoRecusado;
     formato_ = formato;
     return 0;
   }
 
   bool EscreverBloco(const uint8_t* dados, size_t bytes, uintptr_t id) override {
-    uint64_t bytesPorSegundo = uint64_t(formato_.taxa) * std::max(1, formato_.bits / 8) * formato_.canais;
-    if (bytesPorSegundo == 0) return false;
+    uint64_t bytesPorSegundo = uint64_t(formato_.taxa) * (formato_.bits / 8) * formato_.canais;
     Bloco b;
     b.id = id;
     b.inicio = std::max(relogio_.AgoraUs(), fila_.empty() ? 0 : fila_.back().fim);

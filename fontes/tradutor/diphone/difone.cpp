@@ -11,6 +11,7 @@
 
 #include "plataforma/arquivos.h"
 #include "plataforma/ini.h"
+#include "plataforma/wav.h"
 #include "tradutor/diphone/lts.h"
 #include "tradutor/wave/wave.h"
 
@@ -51,15 +52,6 @@ uint32_t Ler32(const uint8_t* p) {
   return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
 }
 
-bool MesmaMarca(const uint8_t* p, const char* marca) {
-  for (int i = 0; i < 4; ++i) {
-    unsigned char a = p[i], b = static_cast<unsigned char>(marca[i]);
-    if (a >= 'A' && a <= 'Z') a = static_cast<unsigned char>(a + 32);
-    if (a != b) return false;
-  }
-  return true;
-}
-
 // A configured directory: "\" read as "/", the last component matched without
 // regard to case, and a trailing "/". Empty when it is not a directory.
 std::string Diretorio(const std::string& configurado) {
@@ -85,22 +77,6 @@ std::vector<uint8_t> LerTudo(std::FILE* f) {
 
 }  // namespace
 
-std::optional<uint32_t> AcharDadosWav(std::FILE* f) {
-  uint8_t cabecalho[12];
-  if (std::fread(cabecalho, 1, 12, f) != 12 || !MesmaMarca(cabecalho, "riff")) return std::nullopt;
-  uint8_t pedaco[8];
-  if (std::fread(pedaco, 1, 8, f) != 8 || !MesmaMarca(pedaco, "fmt ")) return std::nullopt;
-  // Every chunk before "data" is skipped by its size as stored; a size past
-  // the end of the file just makes the next header read fail. Each turn
-  // moves at least 8 bytes on, so a finite file always ends the walk.
-  uint32_t pular = Ler32(pedaco + 4);
-  for (;;) {
-    if (pular > 0 && fseeko(f, static_cast<off_t>(pular), SEEK_CUR) != 0) return std::nullopt;
-    if (std::fread(pedaco, 1, 8, f) != 8) return std::nullopt;
-    if (MesmaMarca(pedaco, "data")) return Ler32(pedaco + 4);
-    pular = Ler32(pedaco + 4);
-  }
-}
 
 Difone::Difone(RegrasLts& regras, Reprodutor& reprodutor)
     : regras_(regras), reprodutor_(reprodutor), ruido_(std::random_device{}()) {}
@@ -412,7 +388,7 @@ bool Difone::AnexarDoBanco(std::string_view u, bool inteira, double fator, int n
 bool Difone::AnexarLetra(std::string_view u, int nivel) {
   std::FILE* f = plataforma::AbrirArquivo(dirLetras_ + std::string(u) + ".wav", "rb");
   if (!f) return false;
-  std::optional<uint32_t> dados = AcharDadosWav(f);
+  std::optional<uint32_t> dados = plataforma::AcharDadosWav(f);
   // Only the low 16 bits of the size count; more than the image holds is cut.
   size_t n = dados ? std::min<size_t>(*dados & 0xFFFF, kMaxAmostras) : 0;
   if (n == 0) {

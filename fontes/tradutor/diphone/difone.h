@@ -55,11 +55,6 @@ struct Peca {
 };
 using Observador = std::function<void(const Peca&)>;
 
-// Finds the samples of a RIFF/WAVE file open for reading: "RIFF", then a
-// "fmt " chunk, then chunks up to the first "data" one (names compared
-// without regard to case). On success the file stands at the first sample
-// and the data chunk's declared size is returned; nothing otherwise.
-std::optional<uint32_t> AcharDadosWav(std::FILE* f);
 
 class Difone {
  public:

@@ -6,6 +6,7 @@
 #include "plataforma/arquivos.h"
 #include "plataforma/diario.h"
 #include "plataforma/ini.h"
+#include "plataforma/wav.h"
 
 namespace frontend {
 
@@ -162,8 +163,8 @@ void FrontEnd::TocarSomNomeado(std::string_view name) {
 
 void FrontEnd::PlayImageAndWait(const uint8_t* image, size_t size) {
   WaitPending();
-  wave::DadosWav dados;
-  if (observador && wave::LerImagemWav(image, size, dados)) observador("imagem", std::to_string(dados.bytes));
+  plataforma::ImagemWav wav;
+  if (observador && plataforma::LerImagemWav(image, size, wav)) observador("imagem", std::to_string(wav.bytes));
   wave_.WavPlayMemory(image, size);
   EsperarFala();
 }

@@ -2,17 +2,18 @@
 #include "tradutor/wave/wave.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "console/console.h"
 #include "plataforma/arquivos.h"
 #include "plataforma/diario.h"
+#include "plataforma/wav.h"
 
 namespace wave {
 
@@ -27,13 +28,17 @@ void Escrever32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
 }
 
-uint16_t Ler16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Ler32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+constexpr int kTentativasAbrir = 100;
+constexpr size_t kBlocoMinimo = 256;
 
-bool Marca(const uint8_t* p, const char* tag) {
-  for (int i = 0; i < 4; ++i)
-    if (std::tolower(p[i]) != std::tolower(static_cast<unsigned char>(tag[i]))) return false;
-  return true;
+struct Fechador {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using Arquivo = std::unique_ptr<std::FILE, Fechador>;
+
+std::string NomeBase(std::string_view caminho) {
+  size_t barra = caminho.find_last_of("/\\");
+  return std::string(barra == std::string_view::npos ? caminho : caminho.substr(barra + 1));
 }
 
 }  // namespace
@@ -53,55 +58,6 @@ void WavBuildHeader(uint8_t* image, int32_t dataSize, int32_t rate, int32_t bits
   Escrever32(image + 40, uint32_t(dataSize));
 }
 
-bool LerImagemWav(const uint8_t* image, size_t size, DadosWav& dados) {
-  if (size < 20 || !Marca(image, "RIFF") || !Marca(image + 12, "fmt ")) return false;
-  uint32_t tamanhoFmt = Ler32(image + 16);
-  if (tamanhoFmt < 16 || tamanhoFmt > size - 20) return false;
-  const uint8_t* fmt = image + 20;
-  dados.canais = Ler16(fmt + 2);
-  dados.taxa = Ler32(fmt + 4);
-  dados.bits = Ler16(fmt + 14);
-  // Chunks after the fmt body, skipped by their size exactly as stored.
-  size_t p = 20 + size_t(tamanhoFmt);
-  while (size - p >= 8) {
-    uint32_t tamanho = Ler32(image + p + 4);
-    if (Marca(image + p, "data")) {
-      dados.amostras = image + p + 8;
-      dados.bytes = std::min<size_t>(tamanho, size - p - 8);
-      return true;
-    }
-    if (tamanho > size - p - 8) return false;
-    p += 8 + size_t(tamanho);
-  }
-  return false;
-}
-
-namespace {
-
-constexpr int kTentativasAbrir = 100;
-constexpr size_t kBlocoMinimo = 256;
-
-struct Fechador {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using Arquivo = std::unique_ptr<std::FILE, Fechador>;
-
-std::string NomeBase(std::string_view caminho) {
-  size_t barra = caminho.find_last_of("/\\");
-  return std::string(barra == std::string_view::npos ? caminho : caminho.substr(barra + 1));
-}
-
-// Reads and throws away n bytes; false when the file ends first.
-bool Descartar(std::FILE* f, uint64_t n, std::vector<uint8_t>& buffer) {
-  while (n > 0) {
-    size_t parte = size_t(std::min<uint64_t>(n, buffer.size()));
-    if (std::fread(buffer.data(), 1, parte, f) != parte) return false;
-    n -= parte;
-  }
-  return true;
-}
-
-}  // namespace
 
 WavePlayer::WavePlayer(console::Console& console) : console_(console), leitura_(kTamanhoBloco) {
   for (auto& b : blocos_) b.resize(kTamanhoBloco);
@@ -216,11 +172,12 @@ void WavePlayer::WavStop() {
 }
 
 void WavePlayer::WavPlayMemory(const uint8_t* image, size_t size) {
-  DadosWav dados;
-  if (!LerImagemWav(image, size, dados)) return;
-  plataforma::diario::Registrar("som", "imagem " + std::to_string(dados.bytes) + " " + std::to_string(dados.taxa) +
-                                           "/" + std::to_string(dados.bits) + "/" + std::to_string(dados.canais));
-  WavPlayPcm(dados.amostras, dados.bytes, dados.taxa, dados.bits, dados.canais);
+  plataforma::ImagemWav wav;
+  if (!plataforma::LerImagemWav(image, size, wav)) return;
+  const plataforma::FormatoPcm& f = wav.formato;
+  plataforma::diario::Registrar("som", "imagem " + std::to_string(wav.bytes) + " " + std::to_string(f.taxa) + "/" +
+                                           std::to_string(f.bits) + "/" + std::to_string(f.canais));
+  WavPlayPcm(wav.amostras, wav.bytes, f.taxa, f.bits, f.canais);
 }
 
 int WavePlayer::WavPlayFile(std::string_view path) {
@@ -232,27 +189,10 @@ int WavePlayer::WavPlayFile(std::string_view path) {
   }
   std::FILE* f = arquivo.get();
   plataforma::diario::Registrar("som", "arquivo " + NomeBase(path));
-  uint8_t cabeca[12];
-  if (std::fread(cabeca, 1, 12, f) != 12 || !Marca(cabeca, "RIFF")) return -1;
-  if (std::fread(cabeca, 1, 8, f) != 8 || !Marca(cabeca, "fmt ")) return -1;
-  // A fmt body larger than the read buffer is read in part and the rest skipped.
-  uint32_t tamanhoFmt = Ler32(cabeca + 4);
-  if (tamanhoFmt < 16) return -1;
-  size_t lido = std::min<size_t>(tamanhoFmt, leitura_.size());
-  if (std::fread(leitura_.data(), 1, lido, f) != lido) return -1;
-  uint16_t canais = Ler16(leitura_.data() + 2);
-  uint32_t taxa = Ler32(leitura_.data() + 4);
-  uint16_t bits = Ler16(leitura_.data() + 14);
-  if (!Descartar(f, tamanhoFmt - lido, leitura_)) return -1;
-  uint32_t restante = 0;
-  for (;;) {
-    if (std::fread(cabeca, 1, 8, f) != 8) return -1;
-    if (Marca(cabeca, "data")) {
-      restante = Ler32(cabeca + 4);
-      break;
-    }
-    if (!Descartar(f, Ler32(cabeca + 4), leitura_)) return -1;
-  }
+  plataforma::FormatoPcm formato;
+  std::optional<uint32_t> tamanho = plataforma::AcharDadosWav(f, &formato);
+  if (!tamanho) return -1;
+  uint32_t restante = *tamanho;
   int resultado = 0;
   while (restante > 0) {
     resultado = -1;
@@ -260,7 +200,7 @@ int WavePlayer::WavPlayFile(std::string_view path) {
     size_t n = restante <= kTamanhoBloco ? restante : restante <= kTamanhoBloco + 255 ? 65278 : kTamanhoBloco;
     size_t obtidos = std::fread(leitura_.data(), 1, n, f);
     if (obtidos == 0) break;
-    resultado = WavPlayPcm(leitura_.data(), obtidos, taxa, bits, canais);
+    resultado = WavPlayPcm(leitura_.data(), obtidos, formato.taxa, formato.bits, formato.canais);
     // A data chunk that promises more than the file holds: what is there plays.
     if (resultado == 0 && obtidos < n) resultado = -1;
     if (resultado != 0 || ParadoPorTecla()) break;

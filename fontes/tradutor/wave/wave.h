@@ -23,15 +23,6 @@ constexpr int kBlocos = 4;
 // Writes the 44-byte RIFF/WAVE header of an image; the samples follow at 44.
 void WavBuildHeader(uint8_t* image, int32_t dataSize, int32_t rate, int32_t bits, int32_t channels);
 
-// Format and samples of an in-memory image, read without passing `size`.
-struct DadosWav {
-  uint32_t taxa = 0;
-  uint16_t bits = 0, canais = 0;
-  const uint8_t* amostras = nullptr;
-  size_t bytes = 0;
-};
-bool LerImagemWav(const uint8_t* image, size_t size, DadosWav& dados);
-
 class WavePlayer {
  public:
   explicit WavePlayer(console::Console& console);
