@@ -100,16 +100,16 @@ int WavePlayer::WavPlayPcm(const uint8_t* data, size_t length, uint32_t rate, ui
   bool cortar = CutSpeech && channels == 1;
   if (int r = WavSetFormat(rate, cortar && bits == 16 ? uint16_t(8) : bits, channels)) return r;
   while (length > 0) {
-    while (emVoo_ >= MaxQueuedBlocks) {
+    // Waiting for a free block: a key wakes the wait as soon as a finished
+    // block does, where a fixed sleep would let speech go on.
+    for (;;) {
       if (ParadoPorTecla()) {
         WavStop();
         return 0;
       }
-      console_.PauseMs(10);
-    }
-    if (ParadoPorTecla()) {
-      WavStop();
-      return 0;
+      console_.PumpAllMessages();
+      if (emVoo_ < MaxQueuedBlocks) break;
+      console_.WaitMessage();
     }
     size_t n = std::min(length, kTamanhoBloco);
     size_t m = n;
