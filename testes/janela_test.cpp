@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "apoio.h"
+#include "xvfb.h"
 #include "plataforma/plataforma.h"
 
 extern char** environ;
@@ -207,30 +208,13 @@ class ComTelaX : public testing::Test {
   void TearDown() override {
     if (x_) XCloseDisplay(x_);
     x_ = nullptr;
-    Matar(xvfb_);
+    xvfb::Parar(xvfb_);
   }
 
-  // Xvfb writes the display number once it accepts clients.
   void IniciarX() {
-    int canal[2];
-    ASSERT_EQ(pipe2(canal, O_CLOEXEC), 0);
-    xvfb_ = Iniciar({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {},
-                    (dir / "xvfb.log").string(), canal[1]);
-    close(canal[1]);
-    std::string numero;
-    const auto limite = Relogio::now() + 15s;
-    while (xvfb_ > 0 && numero.find('\n') == std::string::npos && Relogio::now() < limite) {
-      pollfd p{canal[0], POLLIN, 0};
-      if (poll(&p, 1, 100) <= 0) continue;
-      char b[16];
-      ssize_t n = read(canal[0], b, sizeof b);
-      if (n <= 0) break;
-      numero.append(b, size_t(n));
-    }
-    close(canal[0]);
-    ASSERT_NE(numero.find('\n'), std::string::npos)
-        << "o Xvfb não ficou pronto: " << apoio::LerArquivo(dir / "xvfb.log");
-    tela_ = ":" + numero.substr(0, numero.find('\n'));
+    xvfb_ = xvfb::Iniciar((dir / "xvfb.log").string());
+    ASSERT_FALSE(xvfb_.nome.empty()) << "o Xvfb não ficou pronto: " << apoio::LerArquivo(dir / "xvfb.log");
+    tela_ = xvfb_.nome;
     x_ = XOpenDisplay(tela_.c_str());
     ASSERT_NE(x_, nullptr) << "não consegui abrir a tela " << tela_;
   }
@@ -238,7 +222,7 @@ class ComTelaX : public testing::Test {
   apoio::DiretorioTemporario dir;
   std::string tela_;
   Display* x_ = nullptr;
-  pid_t xvfb_ = -1;
+  xvfb::Tela xvfb_;
 };
 
 class JanelaTest : public ComTelaX {
