@@ -49,7 +49,9 @@ FrontEnd::FrontEnd(console::Console& console, const Configuracao& configuracao, 
   // The tick: 64 samples of noise drawn once, then silence; the header is
   // written before each use.
   std::mt19937 gerador(1123);
-  for (size_t i = 0; i < tique_.size(); ++i) tique_[i] = i < 44 + 64 && i >= 44 ? uint8_t(128 + gerador() % 60) : 128;
+  tique_.fill(128);
+  for (size_t i = wave::kTamanhoCabecalho; i < wave::kTamanhoCabecalho + 64; ++i)
+    tique_[i] = uint8_t(128 + gerador() % 60);
 }
 
 // ---- Set-up ----
