@@ -117,17 +117,7 @@ class X {
     XFlush(tela_);
   }
 
-  void PedirFechamento(Window janela) const {
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = janela;
-    e.xclient.message_type = XInternAtom(tela_, "WM_PROTOCOLS", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = long(XInternAtom(tela_, "WM_DELETE_WINDOW", False));
-    e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(tela_, janela, False, NoEventMask, &e);
-    XFlush(tela_);
-  }
+  void PedirFechamento(Window janela) const { xvfb::PedirFechamento(tela_, janela); }
 
  private:
   using FalsaTecla = int (*)(Display*, unsigned int, Bool, unsigned long);

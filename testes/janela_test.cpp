@@ -323,18 +323,7 @@ class JanelaTest : public ComTelaX {
     return std::system(comando.c_str()) == 0;
   }
 
-  // What a window manager sends when the user clicks the close button.
-  void PedirFechamento(Window janela) {
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = janela;
-    e.xclient.message_type = XInternAtom(x_, "WM_PROTOCOLS", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = long(XInternAtom(x_, "WM_DELETE_WINDOW", False));
-    e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(x_, janela, False, NoEventMask, &e);
-    XFlush(x_);
-  }
+  void PedirFechamento(Window janela) { xvfb::PedirFechamento(x_, janela); }
 
   bool Capturar(Imagem& imagem) {
     const std::string arquivo = (dir / "tela.ppm").string();

@@ -7,6 +7,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <X11/Xlib.h>
 
 #include <chrono>
 #include <string>
@@ -56,6 +57,19 @@ inline void Parar(Tela& t) {
   kill(t.pid, SIGTERM);
   waitpid(t.pid, nullptr, 0);
   t.pid = -1;
+}
+
+// What a window manager sends when the user clicks a window's close button.
+inline void PedirFechamento(Display* tela, Window janela) {
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = janela;
+  e.xclient.message_type = XInternAtom(tela, "WM_PROTOCOLS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = long(XInternAtom(tela, "WM_DELETE_WINDOW", False));
+  e.xclient.data.l[1] = CurrentTime;
+  XSendEvent(tela, janela, False, NoEventMask, &e);
+  XFlush(tela);
 }
 
 }  // namespace xvfb

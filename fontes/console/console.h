@@ -169,7 +169,6 @@ class Console {
   plataforma::Metricas metricas_;
   std::string tituloBuffer_;
   bool criada_ = false, focada_ = false;
-  int zoom_ = 2;
   // Cells changed on the cursor row since they were last drawn.
   int alteradaDe_ = kColunas, alteradaAte_ = -1, linhaAlterada_ = -1;
 

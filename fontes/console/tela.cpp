@@ -109,8 +109,6 @@ int Console::LerConfiguracao(plataforma::PedidoJanela& pedido) {
   std::string letra = LerVideo("CORLETRA", "15");
   int frente = letra.empty() ? 7 : NumeroInicial(letra);
   textAttr_ = uint8_t(fundo * 16 | frente);
-  std::string amplif = LerVideo("AMPLIF", "2", 2);
-  zoom_ = amplif.empty() ? 0 : static_cast<unsigned char>(amplif[0]) & 7;
   pedido.fonte = LerVideo("FONTE", "Lucida Console");
   int larguraArea, alturaArea;
   janela_.AreaDeTrabalho(larguraArea, alturaArea);

@@ -32,8 +32,6 @@ void Fechar() {
   estado = {};
 }
 
-bool Aberto() { return estado.arquivo != nullptr; }
-
 void Registrar(std::string_view evento, std::string_view argumento) {
   if (!estado.arquivo) return;
   unsigned long long ms = estado.relogio ? estado.relogio->AgoraMs() : 0;

@@ -13,7 +13,6 @@ namespace diario {
 // Opens the log named by TALVEN_DIARIO, if any; the clock stamps each line.
 void Abrir(const Relogio* relogio);
 void Fechar();
-bool Aberto();
 void Registrar(std::string_view evento, std::string_view argumento = {});
 
 }  // namespace diario
